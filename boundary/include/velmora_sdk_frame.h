@@ -1,0 +1,91 @@
+/* The foreign-call frame of libvelmora_sdk: the types every export uses and the
+ * frame functions of both components (velmora_sdk and velmora_sdk_schema).
+ *
+ * Ownership in one paragraph: a VelmoraByteBuffer passed in is taken over by the
+ * library, whether the call succeeds or fails; a buffer returned (as a result or
+ * as error_buf) is the caller's, released with either component's buffer_free.
+ * An object handle passed in hands one reference to the library; a handle
+ * returned hands one reference to the caller, released with the object's free.
+ */
+#ifndef VELMORA_SDK_FRAME_H
+#define VELMORA_SDK_FRAME_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Exports never throw: every failure is reported through the call status. */
+#ifdef __cplusplus
+#define VELMORA_NOEXCEPT noexcept
+#else
+#define VELMORA_NOEXCEPT
+#endif
+
+#if defined(VELMORA_BUILDING_LIBRARY)
+#define VELMORA_API __attribute__((visibility("default")))
+#else
+#define VELMORA_API
+#endif
+
+/* Bytes owned by the library's allocator. data may be null only when capacity
+ * and len are both 0; an empty buffer made by the library carries the
+ * placeholder data value 1, which must not be dereferenced. */
+typedef struct VelmoraByteBuffer {
+  uint64_t capacity;
+  uint64_t len;
+  uint8_t *data;
+} VelmoraByteBuffer;
+
+/* Bytes owned by the caller; the library reads them only during the call. */
+typedef struct VelmoraBorrowedBytes {
+  int32_t len;
+  const uint8_t *data;
+} VelmoraBorrowedBytes;
+
+enum {
+  VELMORA_CALL_SUCCESS = 0,
+  VELMORA_CALL_ERROR = 1,            /* error_buf holds an encoded error enum */
+  VELMORA_CALL_UNEXPECTED_ERROR = 2, /* error_buf holds a UTF-8 message, no prefix */
+  VELMORA_CALL_CANCELLED = 3
+};
+
+/* Set code to VELMORA_CALL_SUCCESS and error_buf to all zeros before each call.
+ * The library writes it only when the call fails. */
+typedef struct VelmoraCallStatus {
+  int8_t code;
+  VelmoraByteBuffer error_buf;
+} VelmoraCallStatus;
+
+/* One reference to a library object (even) or to a caller's callback object (odd). */
+typedef uint64_t VelmoraObjectHandle;
+/* One asynchronous call in progress. */
+typedef uint64_t VelmoraFutureHandle;
+
+enum { VELMORA_POLL_READY = 0, VELMORA_POLL_WAKE = 1 };
+
+/* Called when a future is worth polling again (Wake) or is complete (Ready).
+ * It may run on any thread, possibly under the future's scheduler lock: it must
+ * return promptly and must not poll, cancel or free the same future. */
+typedef void (*VelmoraContinuationCallback)(uint64_t callback_data, int8_t poll_result);
+
+/* Buffer functions. Both components' sets share one allocator, so a buffer from
+ * either set may be released by either. */
+VELMORA_API VelmoraByteBuffer ffi_velmora_sdk_buffer_alloc(uint64_t size, VelmoraCallStatus *out_status) VELMORA_NOEXCEPT;
+VELMORA_API VelmoraByteBuffer ffi_velmora_sdk_buffer_from_bytes(VelmoraBorrowedBytes bytes, VelmoraCallStatus *out_status) VELMORA_NOEXCEPT;
+VELMORA_API void ffi_velmora_sdk_buffer_free(VelmoraByteBuffer buffer, VelmoraCallStatus *out_status) VELMORA_NOEXCEPT;
+VELMORA_API VelmoraByteBuffer ffi_velmora_sdk_buffer_reserve(VelmoraByteBuffer buffer, uint64_t additional, VelmoraCallStatus *out_status) VELMORA_NOEXCEPT;
+VELMORA_API uint32_t ffi_velmora_sdk_contract_version(void) VELMORA_NOEXCEPT;
+
+VELMORA_API VelmoraByteBuffer ffi_velmora_sdk_schema_buffer_alloc(uint64_t size, VelmoraCallStatus *out_status) VELMORA_NOEXCEPT;
+VELMORA_API VelmoraByteBuffer ffi_velmora_sdk_schema_buffer_from_bytes(VelmoraBorrowedBytes bytes, VelmoraCallStatus *out_status) VELMORA_NOEXCEPT;
+VELMORA_API void ffi_velmora_sdk_schema_buffer_free(VelmoraByteBuffer buffer, VelmoraCallStatus *out_status) VELMORA_NOEXCEPT;
+VELMORA_API VelmoraByteBuffer ffi_velmora_sdk_schema_buffer_reserve(VelmoraByteBuffer buffer, uint64_t additional, VelmoraCallStatus *out_status) VELMORA_NOEXCEPT;
+VELMORA_API uint32_t ffi_velmora_sdk_schema_contract_version(void) VELMORA_NOEXCEPT;
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VELMORA_SDK_FRAME_H */

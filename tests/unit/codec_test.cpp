@@ -1,0 +1,4 @@
+#include <gtest/gtest.h>
+#include "sdk/src/status.h"
+#include "boundary/codec.h"
+TEST(Codec, Smoke) { EXPECT_TRUE(true); }
