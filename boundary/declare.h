@@ -154,6 +154,28 @@ concept ErrorEnumType = Described<T> && std::is_same_v<std::remove_cvref_t<declt
 template <class T>
 concept ObjectType = Described<T> && std::is_same_v<std::remove_cvref_t<decltype(info_of<T>)>, ObjectInfo>;
 
+// The number of members of aggregate T: the most initializers T{...} takes.
+namespace detail {
+struct AnyValue {
+  template <class U>
+  operator U() const;
+};
+template <class T, std::size_t... I>
+constexpr bool brace_constructible(std::index_sequence<I...>) {
+  return requires { T{(static_cast<void>(I), AnyValue{})...}; };
+}
+template <class T, std::size_t N = 0>
+constexpr std::size_t aggregate_arity() {
+  if constexpr (brace_constructible<T>(std::make_index_sequence<N + 1>{})) {
+    return aggregate_arity<T, N + 1>();
+  } else {
+    return N;
+  }
+}
+}  // namespace detail
+template <class T>
+inline constexpr std::size_t aggregate_arity_v = detail::aggregate_arity<T>();
+
 // Calls fn(field) for each declared field of record T, in declared order.
 template <RecordType T, class Fn>
 constexpr void for_each_field(Fn&& fn) {
