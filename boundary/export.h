@@ -167,13 +167,17 @@ consteval auto arg_names(S... names) {
   return std::array<std::string_view, sizeof...(S)>{std::string_view(names)...};
 }
 
-template <ObjectType T>
+// Anything a handle names: an object, or a library-side callback implementation.
+template <class T>
+concept HandleType = std::is_base_of_v<Object, T>;
+
+template <HandleType T>
 uint64_t clone_handle(uint64_t handle) noexcept {
   reinterpret_cast<T*>(handle)->retain();
   return handle;
 }
 
-template <ObjectType T>
+template <HandleType T>
 void free_handle(uint64_t handle) noexcept {
   reinterpret_cast<T*>(handle)->release();
 }
