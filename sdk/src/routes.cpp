@@ -7,6 +7,19 @@ namespace {
 
 using url::Url;
 
+// The reasons of InvalidResourceName, as callers see them.
+constexpr std::string_view kEmpty = "must not be empty";
+constexpr std::string_view kLabelTooLong = "must be at most 63 bytes";
+constexpr std::string_view kLeadingHyphen = "must not start with a hyphen";
+constexpr std::string_view kTrailingHyphen = "must not end with a hyphen";
+constexpr std::string_view kLabelCharacters = "must contain only lowercase ASCII letters, digits, and hyphens";
+constexpr std::string_view kClaimTooLong = "must be at most 128 bytes";
+constexpr std::string_view kClaimCharacters =
+    "must contain only ASCII letters, digits, periods, underscores, tildes, and hyphens";
+constexpr std::string_view kNotUuid = "must be a UUID";
+constexpr std::string_view kDotSegment = "must not be \".\" or \"..\"";
+constexpr std::string_view kNoSegments = "base_url cannot be used for user API key routes";
+
 sdk_error::InvalidResourceName invalid_name(std::string_view field, std::string_view value, std::string_view reason) {
   return {std::string(field), std::string(value), std::string(reason)};
 }
@@ -127,14 +140,13 @@ Url route(const Url& base_url, std::string_view path) {
 }
 
 std::expected<void, SdkError> validate_dns_label_for(std::string_view field, std::string_view value) {
-  if (value.empty()) return std::unexpected(invalid_name(field, value, "must not be empty"));
-  if (value.size() >= 64) return std::unexpected(invalid_name(field, value, "must be at most 63 bytes"));
-  if (value.front() == '-') return std::unexpected(invalid_name(field, value, "must not start with a hyphen"));
-  if (value.back() == '-') return std::unexpected(invalid_name(field, value, "must not end with a hyphen"));
+  if (value.empty()) return std::unexpected(invalid_name(field, value, kEmpty));
+  if (value.size() >= 64) return std::unexpected(invalid_name(field, value, kLabelTooLong));
+  if (value.front() == '-') return std::unexpected(invalid_name(field, value, kLeadingHyphen));
+  if (value.back() == '-') return std::unexpected(invalid_name(field, value, kTrailingHyphen));
   for (char c : value) {
     if (!(c >= 'a' && c <= 'z') && !is_ascii_digit(c) && c != '-')
-      return std::unexpected(
-          invalid_name(field, value, "must contain only lowercase ASCII letters, digits, and hyphens"));
+      return std::unexpected(invalid_name(field, value, kLabelCharacters));
   }
   return {};
 }
@@ -158,18 +170,17 @@ std::expected<Url, SdkError> user_key_item(const Url& base_url, std::string_view
   if (appended.error() == url::UrlError::dot_segment) {
     // "." and ".." would address the collection or its parent once the URL
     // is read again, whatever their encoding.
-    return std::unexpected(invalid_name("id", id, "must not be \".\" or \"..\""));
+    return std::unexpected(invalid_name("id", id, kDotSegment));
   }
-  return std::unexpected(sdk_error::Configuration{"base_url cannot be used for user API key routes"});
+  return std::unexpected(sdk_error::Configuration{std::string(kNoSegments)});
 }
 
 std::expected<void, SdkError> validate_signed_service_url_claim(std::string_view claim) {
-  if (claim.empty()) return std::unexpected(invalid_name("claim", claim, "must not be empty"));
-  if (claim.size() > 128) return std::unexpected(invalid_name("claim", claim, "must be at most 128 bytes"));
+  if (claim.empty()) return std::unexpected(invalid_name("claim", claim, kEmpty));
+  if (claim.size() > 128) return std::unexpected(invalid_name("claim", claim, kClaimTooLong));
   for (char c : claim) {
     if (!is_ascii_alpha(c) && !is_ascii_digit(c) && c != '.' && c != '_' && c != '~' && c != '-')
-      return std::unexpected(invalid_name(
-          "claim", claim, "must contain only ASCII letters, digits, periods, underscores, tildes, and hyphens"));
+      return std::unexpected(invalid_name("claim", claim, kClaimCharacters));
   }
   return {};
 }
@@ -186,7 +197,7 @@ std::expected<Url, SdkError> signed_service_url_list(const Url& base_url, std::s
 std::expected<Url, SdkError> signed_service_url_item(const Url& base_url, std::string_view namespace_,
                                                      std::string_view id) {
   if (auto valid = validate_dns_label_for("namespace", namespace_); !valid) return std::unexpected(valid.error());
-  if (!is_uuid(id)) return std::unexpected(invalid_name("id", id, "must be a UUID"));
+  if (!is_uuid(id)) return std::unexpected(invalid_name("id", id, kNotUuid));
   return route(base_url, signed_service_urls_of(namespace_) + "/" + std::string(id));
 }
 
