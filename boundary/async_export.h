@@ -39,7 +39,7 @@ struct AsyncCall<Fn, std::tuple<A...>> {
   static_assert((!std::is_reference_v<A> && ...), "operations take their arguments by value");
 
   template <std::size_t... I>
-  static uint64_t start(std::span<const std::string_view> names, std::index_sequence<I...>, uint64_t self,
+  static uint64_t start([[maybe_unused]] std::span<const std::string_view> names, std::index_sequence<I...>, uint64_t self,
                         typename Lowering<A>::c_type... raw) noexcept {
     try {
       Ref<Receiver> receiver = adopt_handle<Receiver>(self);

@@ -214,7 +214,7 @@ using error_variant_t = typename E::Variant;
 // One variant of an error enum: its name, docstring and fields.
 #define VELMORA_ERROR_VARIANT(TYPE, NAME, DOC, ...)                                              \
   [[maybe_unused]] constexpr auto velmora_describe(std::type_identity<TYPE>) {                  \
-    using Self [[maybe_unused]] = TYPE;                                                                           \
+    using Self [[maybe_unused]] = TYPE; /* a variant may have no fields */                       \
     return ::velmora::ffi::record_info(::velmora::ffi::ItemNames{"", "", NAME, DOC} __VA_OPT__(, ) \
                                            __VA_ARGS__);                                         \
   }
