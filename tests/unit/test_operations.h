@@ -16,6 +16,7 @@
 #include "sdk/src/error.h"
 #include "sdk/src/http_client.h"
 #include "sdk/src/types.h"
+#include "velmora_sdk.h"
 
 namespace velmora::testing {
 
