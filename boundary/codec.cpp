@@ -31,11 +31,7 @@ ByteBuffer Writer::release() noexcept {
   return out;
 }
 
-std::size_t Reader::count() {
-  int32_t n = i32();
-  if (n < 0) throw DecodeError("out of range integral type conversion attempted");
-  return static_cast<std::size_t>(n);
-}
+void Reader::negative_count() { throw DecodeError("out of range integral type conversion attempted"); }
 
 void Reader::finish() const {
   if (left_ != 0) throw DecodeError("junk data left in buffer after lifting (count: " + std::to_string(left_) + ")");
@@ -50,7 +46,7 @@ bool bool_from_byte(uint8_t byte) {
   return byte == 1;
 }
 
-void require_utf8(std::span<const uint8_t> bytes) {
+void require_utf8_slow(std::span<const uint8_t> bytes) {
   if (auto error = text::validate_utf8(bytes)) throw DecodeError(text::describe(*error));
 }
 

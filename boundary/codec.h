@@ -4,6 +4,7 @@
 // handles. Codec<T> writes and reads one value nested inside others.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -60,9 +61,8 @@ class Writer {
  private:
   template <class U>
   void put_be(U v) {
-    uint8_t b[sizeof(U)];
-    for (std::size_t i = 0; i < sizeof(U); ++i) b[i] = static_cast<uint8_t>(v >> (8 * (sizeof(U) - 1 - i)));
-    put(b, sizeof(U));
+    if constexpr (sizeof(U) > 1) v = std::byteswap(v);
+    put(&v, sizeof(U));
   }
   void put(const void* p, std::size_t n) {
     if (cap_ - len_ < n) grow(n);
@@ -87,7 +87,11 @@ class Reader {
   uint64_t u64() { return get_be<uint64_t>(); }
   int32_t i32() { return static_cast<int32_t>(get_be<uint32_t>()); }
   // A length or count: a signed 32-bit value whose sign bit must be clear.
-  std::size_t count();
+  std::size_t count() {
+    int32_t n = i32();
+    if (n < 0) negative_count();
+    return static_cast<std::size_t>(n);
+  }
   std::span<const uint8_t> take(std::size_t n) {
     need(n);
     std::span<const uint8_t> out(p_, n);
@@ -105,13 +109,15 @@ class Reader {
     if (left_ < n) not_enough(n);
   }
   [[noreturn]] void not_enough(std::size_t n) const;
+  [[noreturn]] static void negative_count();
   template <class U>
   U get_be() {
     need(sizeof(U));
-    U v = 0;
-    for (std::size_t i = 0; i < sizeof(U); ++i) v = static_cast<U>((v << 8) | p_[i]);
+    U v;
+    std::memcpy(&v, p_, sizeof(U));
     p_ += sizeof(U);
     left_ -= sizeof(U);
+    if constexpr (sizeof(U) > 1) return std::byteswap(v);
     return v;
   }
 
@@ -152,7 +158,19 @@ struct Codec<bool> {
 };
 
 // Throws DecodeError with the validator's description unless bytes are UTF-8.
-void require_utf8(std::span<const uint8_t> bytes);
+void require_utf8_slow(std::span<const uint8_t> bytes);
+inline void require_utf8(std::span<const uint8_t> bytes) {
+  // Most strings on the wire are short and ASCII: check that inline first.
+  uint64_t high = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    high |= word;
+  }
+  for (; i < bytes.size(); ++i) high |= bytes[i];
+  if (high & 0x8080808080808080ULL) require_utf8_slow(bytes);
+}
 
 template <>
 struct Codec<std::string> {
@@ -229,7 +247,14 @@ struct Codec<std::map<std::string, std::string>> {
     Map out;
     for (std::size_t i = 0; i < n; ++i) {
       std::string key = Codec<std::string>::read(r);
-      out.insert_or_assign(std::move(key), Codec<std::string>::read(r));  // a repeated key replaces
+      std::string value = Codec<std::string>::read(r);
+      // Keys usually arrive sorted, so the end is the likely place; a repeated key replaces.
+      auto hint = out.lower_bound(key);
+      if (hint != out.end() && hint->first == key) {
+        hint->second = std::move(value);
+      } else {
+        out.emplace_hint(hint, std::move(key), std::move(value));
+      }
     }
     return out;
   }
@@ -253,13 +278,15 @@ struct Codec<T> {
       Codec<V>::write(w, v.*(f.member));
     });
   }
-  static T read(Reader& r) {
-    T v{};
-    for_each_field<T>([&](const auto& f) {
-      using V = typename std::remove_cvref_t<decltype(f)>::value_type;
-      v.*(f.member) = Codec<V>::read(r);
-    });
-    return v;
+  // Fields are read straight into the aggregate, in declared order (braces
+  // sequence the reads); declarations list every member in member order.
+  static T read(Reader& r) { return read_fields(r, std::make_index_sequence<info_of<T>.field_count>{}); }
+
+ private:
+  static_assert(aggregate_arity_v<T> == info_of<T>.field_count, "a declaration lists every member of its record");
+  template <std::size_t... I>
+  static T read_fields(Reader& r, std::index_sequence<I...>) {
+    return T{Codec<typename std::tuple_element_t<I, decltype(info_of<T>.fields)>::value_type>::read(r)...};
   }
 };
 

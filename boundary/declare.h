@@ -154,6 +154,28 @@ concept ErrorEnumType = Described<T> && std::is_same_v<std::remove_cvref_t<declt
 template <class T>
 concept ObjectType = Described<T> && std::is_same_v<std::remove_cvref_t<decltype(info_of<T>)>, ObjectInfo>;
 
+// The number of members of aggregate T: the most initializers T{...} takes.
+namespace detail {
+struct AnyValue {
+  template <class U>
+  operator U() const;
+};
+template <class T, std::size_t... I>
+constexpr bool brace_constructible(std::index_sequence<I...>) {
+  return requires { T{(static_cast<void>(I), AnyValue{})...}; };
+}
+template <class T, std::size_t N = 0>
+constexpr std::size_t aggregate_arity() {
+  if constexpr (brace_constructible<T>(std::make_index_sequence<N + 1>{})) {
+    return aggregate_arity<T, N + 1>();
+  } else {
+    return N;
+  }
+}
+}  // namespace detail
+template <class T>
+inline constexpr std::size_t aggregate_arity_v = detail::aggregate_arity<T>();
+
 // Calls fn(field) for each declared field of record T, in declared order.
 template <RecordType T, class Fn>
 constexpr void for_each_field(Fn&& fn) {
@@ -172,14 +194,14 @@ using error_variant_t = typename E::Variant;
 
 #define VELMORA_RECORD(COMPONENT, MODULE, TYPE, DOC, ...)                                  \
   [[maybe_unused]] constexpr auto velmora_describe(std::type_identity<TYPE>) {            \
-    using Self = TYPE;                                                                     \
+    using Self [[maybe_unused]] = TYPE;                                                                     \
     return ::velmora::ffi::record_info(::velmora::ffi::ItemNames{#COMPONENT, #MODULE, #TYPE, DOC} \
                                            __VA_OPT__(, ) __VA_ARGS__);                    \
   }
 
 #define VELMORA_ENUM(COMPONENT, MODULE, TYPE, DOC, ...)                                        \
   [[maybe_unused]] constexpr auto velmora_describe(std::type_identity<TYPE>) {                \
-    using Self = TYPE;                                                                         \
+    using Self [[maybe_unused]] = TYPE;                                                                         \
     return ::velmora::ffi::enum_info<TYPE>(::velmora::ffi::ItemNames{#COMPONENT, #MODULE, #TYPE, DOC}, \
                                            __VA_ARGS__);                                       \
   }
@@ -192,7 +214,7 @@ using error_variant_t = typename E::Variant;
 // One variant of an error enum: its name, docstring and fields.
 #define VELMORA_ERROR_VARIANT(TYPE, NAME, DOC, ...)                                              \
   [[maybe_unused]] constexpr auto velmora_describe(std::type_identity<TYPE>) {                  \
-    using Self = TYPE;                                                                           \
+    using Self [[maybe_unused]] = TYPE; /* a variant may have no fields */                       \
     return ::velmora::ffi::record_info(::velmora::ffi::ItemNames{"", "", NAME, DOC} __VA_OPT__(, ) \
                                            __VA_ARGS__);                                         \
   }

@@ -92,6 +92,27 @@ c_result_of_t<R> lower_result(R&& result, CallStatus* status) {
   }
 }
 
+// Calls f with arguments evaluated in order and lowers what it returns. Used
+// with braces, which sequence the argument expressions left to right while
+// binding them to references: lifted values reach f without being moved.
+template <class R>
+struct OrderedCall {
+  using CResult = c_result_of_t<R>;
+  struct Nothing {};
+  std::conditional_t<std::is_void_v<CResult>, Nothing, CResult> result{};
+
+  template <class F, class... X>
+  OrderedCall(CallStatus* status, F&& f, X&&... args) {
+    if constexpr (std::is_void_v<R>) {
+      f(std::forward<X>(args)...);
+    } else if constexpr (std::is_void_v<CResult>) {
+      lower_result(f(std::forward<X>(args)...), status);
+    } else {
+      result = lower_result(f(std::forward<X>(args)...), status);
+    }
+  }
+};
+
 template <auto Fn, class Args, class Receiver>
 struct SyncCall;
 
@@ -103,29 +124,24 @@ struct SyncCall<Fn, std::tuple<A...>, Receiver> {
   // Everything handed over is owned before anything is decoded, so that a
   // failure releases every buffer and handle, the receiver included.
   template <std::size_t... I>
-  static CResult run(CallStatus* status, [[maybe_unused]] std::span<const std::string_view> names, std::index_sequence<I...>,
-                     typename Lowering<A>::c_type... raw) {
+  static CResult run(CallStatus* status, [[maybe_unused]] std::span<const std::string_view> names,
+                     std::index_sequence<I...>, typename Lowering<A>::c_type... raw) {
     std::tuple<typename Lowering<A>::Held...> held{Lowering<A>::hold(raw)...};
-    std::tuple<A...> lifted{lift_argument<A>(std::get<I>(held), names[I])...};  // braces: left to right
-    return finish(status, [&] { return Callable<Fn>::invoke(std::move(std::get<I>(lifted))...); });
+    auto call = [](auto&&... a) -> R { return Callable<Fn>::invoke(std::forward<decltype(a)>(a)...); };
+    return finish(OrderedCall<R>{status, call, lift_argument<A>(std::get<I>(held), names[I])...});
   }
   template <std::size_t... I>
-  static CResult run_method(CallStatus* status, [[maybe_unused]] std::span<const std::string_view> names, std::index_sequence<I...>,
-                            uint64_t self, typename Lowering<A>::c_type... raw) {
+  static CResult run_method(CallStatus* status, [[maybe_unused]] std::span<const std::string_view> names,
+                            std::index_sequence<I...>, uint64_t self, typename Lowering<A>::c_type... raw) {
     Ref<Receiver> receiver = adopt_handle<Receiver>(self);
     std::tuple<typename Lowering<A>::Held...> held{Lowering<A>::hold(raw)...};
-    std::tuple<A...> lifted{lift_argument<A>(std::get<I>(held), names[I])...};
-    return finish(status, [&] { return Callable<Fn>::invoke(receiver, std::move(std::get<I>(lifted))...); });
+    auto call = [&](auto&&... a) -> R { return Callable<Fn>::invoke(receiver, std::forward<decltype(a)>(a)...); };
+    return finish(OrderedCall<R>{status, call, lift_argument<A>(std::get<I>(held), names[I])...});
   }
 
  private:
-  template <class Thunk>
-  static CResult finish(CallStatus* status, Thunk&& call) {
-    if constexpr (std::is_void_v<R>) {
-      call();
-    } else {
-      return lower_result(call(), status);
-    }
+  static CResult finish(OrderedCall<R>&& call) {
+    if constexpr (!std::is_void_v<CResult>) return call.result;
   }
 };
 
@@ -151,13 +167,17 @@ consteval auto arg_names(S... names) {
   return std::array<std::string_view, sizeof...(S)>{std::string_view(names)...};
 }
 
-template <ObjectType T>
+// Anything a handle names: an object, or a library-side callback implementation.
+template <class T>
+concept HandleType = std::is_base_of_v<Object, T>;
+
+template <HandleType T>
 uint64_t clone_handle(uint64_t handle) noexcept {
   reinterpret_cast<T*>(handle)->retain();
   return handle;
 }
 
-template <ObjectType T>
+template <HandleType T>
 void free_handle(uint64_t handle) noexcept {
   reinterpret_cast<T*>(handle)->release();
 }

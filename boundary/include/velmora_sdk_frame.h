@@ -70,6 +70,44 @@ enum { VELMORA_POLL_READY = 0, VELMORA_POLL_WAKE = 1 };
  * return promptly and must not poll, cancel or free the same future. */
 typedef void (*VelmoraContinuationCallback)(uint64_t callback_data, int8_t poll_result);
 
+/* The outcome of a call into a caller-implemented callback object. Both
+ * buffers are handed to the library, which releases them. */
+typedef struct VelmoraForeignCallResult {
+  VelmoraByteBuffer return_value; /* on success: the encoded result */
+  VelmoraCallStatus call_status;  /* Error: an encoded error enum; other codes: a UTF-8 message */
+} VelmoraForeignCallResult;
+
+/* Called by the foreign side exactly once per call, from any thread, with the
+ * callback_data the library passed. */
+typedef void (*VelmoraForeignCompletionCallback)(uint64_t callback_data, VelmoraForeignCallResult result);
+
+/* Set by the library to {0, a no-op} before each foreign call; the foreign method
+ * may overwrite it before returning. The library calls callback(handle) once,
+ * when the call completes or is abandoned. */
+typedef struct VelmoraDroppedCallback {
+  uint64_t handle;
+  void (*callback)(uint64_t handle);
+} VelmoraDroppedCallback;
+
+/* The caller's implementation of HttpClient. The table must stay valid and
+ * unchanged while the library may call it (in practice, for the process). */
+typedef struct VelmoraHttpClientCallbackTable {
+  void (*free)(uint64_t handle);
+  uint64_t (*clone)(uint64_t handle);
+  /* request: an encoded HttpRequest the foreign side now owns. */
+  void (*execute)(uint64_t handle, VelmoraByteBuffer request, VelmoraForeignCompletionCallback completion,
+                  uint64_t callback_data, VelmoraDroppedCallback *out_dropped);
+} VelmoraHttpClientCallbackTable;
+
+/* The caller's implementation of AccessTokenProvider; on success the result is
+ * the token as raw UTF-8 bytes. */
+typedef struct VelmoraAccessTokenProviderCallbackTable {
+  void (*free)(uint64_t handle);
+  uint64_t (*clone)(uint64_t handle);
+  void (*get_access_token)(uint64_t handle, int8_t force_refresh, VelmoraForeignCompletionCallback completion,
+                           uint64_t callback_data, VelmoraDroppedCallback *out_dropped);
+} VelmoraAccessTokenProviderCallbackTable;
+
 /* Buffer functions. Both components' sets share one allocator, so a buffer from
  * either set may be released by either. */
 VELMORA_API VelmoraByteBuffer ffi_velmora_sdk_buffer_alloc(uint64_t size, VelmoraCallStatus *out_status) VELMORA_NOEXCEPT;

@@ -40,7 +40,7 @@ void print_header(std::ostream& out) {
     for (const auto& p : e->params) {
       if (!first) out << ", ";
       first = false;
-      out << p.type << ' ' << parameter_name(p.name);
+      out << p.type << (p.type.ends_with("*") ? "" : " ") << parameter_name(p.name);
     }
     if (e->takes_status) {
       if (!first) out << ", ";

@@ -1,5 +1,7 @@
 #include "utf8.h"
 
+#include <cstring>
+
 namespace velmora::text {
 namespace {
 
@@ -61,13 +63,14 @@ Step step(std::span<const uint8_t> bytes, std::size_t i) {
 std::optional<Utf8Error> validate_utf8(std::span<const uint8_t> bytes) noexcept {
   std::size_t i = 0;
   while (i < bytes.size()) {
-    // Fast path over ASCII, eight bytes at a time.
+    // Fast path over ASCII, eight bytes at a time, then byte by byte.
     while (i + 8 <= bytes.size()) {
-      uint64_t word = 0;
-      for (int k = 0; k < 8; ++k) word |= uint64_t{bytes[i + k]} << (8 * k);
+      uint64_t word;
+      std::memcpy(&word, bytes.data() + i, 8);
       if (word & 0x8080808080808080ULL) break;
       i += 8;
     }
+    while (i < bytes.size() && bytes[i] < 0x80) ++i;
     if (i >= bytes.size()) break;
     Step s = step(bytes, i);
     if (!s.ok) {
