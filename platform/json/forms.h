@@ -8,13 +8,16 @@
 //   int64_t signed_value();  double floating_value();  std::string_view string();
 //   bool is_null();  bool get_string(view&);  bool get_boolean(bool&);
 //   bool get_unsigned(uint64_t&)  (the value when the node has that kind);
-//   std::size_t size_hint();  for_each_element(fn(node));
-//   for_each_member(fn(std::string_view key, node key_node, node value));
+//   std::size_t size_hint();
+//   bool for_each_element(fn(node));
+//   bool for_each_member(fn(std::string_view key, node key_node, node value));
+//     (false, without calling fn, when the node is not an array or object);
 //   [[noreturn]] fail(message)  at the node;  fail_at_end(message)  at its end.
 #pragma once
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -118,10 +121,16 @@ template <class T>
 struct JsonForm<std::vector<T>> {
   template <class Node>
   static std::vector<T> read(const Node& node) {
-    if (node.kind() != JsonKind::array) fail_type(node, "a sequence");
     std::vector<T> out;
     out.reserve(node.size_hint());
-    node.for_each_element([&](const Node& element) { out.push_back(JsonForm<T>::read(element)); });
+    const bool array = node.for_each_element([&](const Node& element) {
+      if constexpr (ffi::RecordType<T>) {
+        JsonForm<T>::read_into(out.emplace_back(), element);  // in place: records are large
+      } else {
+        out.push_back(JsonForm<T>::read(element));
+      }
+    });
+    if (!array) fail_type(node, "a sequence");
     return out;
   }
   static void write(TextWriter& w, const std::vector<T>& v) {
@@ -146,11 +155,11 @@ struct JsonForm<std::map<std::string, std::string>> {
   using Map = std::map<std::string, std::string>;
   template <class Node>
   static Map read(const Node& node) {
-    if (node.kind() != JsonKind::object) fail_type(node, "a map");
     Map out;
-    node.for_each_member([&](std::string_view key, const Node&, const Node& value) {
+    const bool object = node.for_each_member([&](std::string_view key, const Node&, const Node& value) {
       out.insert_or_assign(std::string(key), JsonForm<std::string>::read(value));
     });
+    if (!object) fail_type(node, "a map");
     return out;
   }
   static void write(TextWriter& w, const Map& v) {
@@ -248,6 +257,11 @@ inline constexpr bool is_optional_v = false;
 template <class T>
 inline constexpr bool is_optional_v<std::optional<T>> = true;
 
+template <class T>
+inline constexpr bool is_optional_record_v = false;
+template <class T>
+inline constexpr bool is_optional_record_v<std::optional<T>> = ffi::RecordType<T>;
+
 // Whether every field of record T has a JSON key, that is whether T has a JSON form.
 template <ffi::RecordType T>
 consteval bool has_json_form() {
@@ -273,18 +287,25 @@ template <ffi::RecordType T>
 struct JsonForm<T> {
   static_assert(has_json_form<T>(), "a record read or written as JSON declares a JSON key for every field");
   static_assert(has_distinct_keys<T>(), "a record's JSON keys are distinct");
+  static_assert(ffi::aggregate_arity_v<T> == ffi::info_of<T>.field_count, "a declaration lists every member of its record");
   static_assert(ffi::info_of<T>.field_count <= 64, "fields are tracked in one 64-bit mask");
 
   template <class Node>
   static T read(const Node& node) {
-    if (node.kind() != JsonKind::object) fail_type(node, "struct " + std::string(ffi::info_of<T>.names.name));
     T out{};
+    read_into(out, node);
+    return out;
+  }
+
+  // Reads into a default-constructed record.
+  template <class Node>
+  static void read_into(T& out, const Node& node) {
     uint64_t seen = 0;
-    node.for_each_member([&](std::string_view key, const Node& key_node, const Node& value) {
+    const bool object = node.for_each_member([&](std::string_view key, const Node& key_node, const Node& value) {
       read_member(out, seen, key, key_node, value, std::make_index_sequence<ffi::info_of<T>.field_count>{});
     });
+    if (!object) fail_type(node, "struct " + std::string(ffi::info_of<T>.names.name));
     check_missing(node, seen, std::make_index_sequence<ffi::info_of<T>.field_count>{});
-    return out;
   }
 
   static void write(TextWriter& w, const T& v) {
@@ -340,10 +361,15 @@ struct JsonForm<T> {
   template <class Node, std::size_t... I>
   static void read_member(T& out, uint64_t& seen, std::string_view key, const Node& key_node, const Node& value,
                           std::index_sequence<I...>) {
-    (void)((key == std::get<I>(ffi::info_of<T>.fields).json_key
-                ? (read_field<I>(out, seen, key, key_node, value), true)
-                : false) ||
-           ...);
+    (void)((matches<I>(key) ? (read_field<I>(out, seen, key, key_node, value), true) : false) || ...);
+  }
+
+  // The key is compared with a length known at compile time, which the
+  // compiler turns into a few loads.
+  template <std::size_t I>
+  static bool matches(std::string_view key) {
+    constexpr std::string_view expected = std::get<I>(ffi::info_of<T>.fields).json_key;
+    return key.size() == expected.size() && std::memcmp(key.data(), expected.data(), expected.size()) == 0;
   }
 
   template <std::size_t I, class Node>
@@ -353,8 +379,12 @@ struct JsonForm<T> {
     if (seen & (uint64_t{1} << I)) key_node.fail(std::string(kDuplicateField) + std::string(key) + "`");
     seen |= uint64_t{1} << I;
     auto& member = out.*(f.member);
-    if constexpr (is_optional_v<M>) {
+    if constexpr (is_optional_record_v<M>) {
+      if (!value.is_null()) JsonForm<typename M::value_type>::read_into(member.emplace(), value);
+    } else if constexpr (is_optional_v<M>) {
       if (!value.is_null()) member.emplace(JsonForm<typename M::value_type>::read(value));
+    } else if constexpr (ffi::RecordType<M>) {
+      JsonForm<M>::read_into(member, value);
     } else if constexpr (f.empty_when_missing) {
       if (!value.is_null()) member = JsonForm<M>::read(value);
     } else {

@@ -96,15 +96,19 @@ class TapeNode {
   }
 
   template <class Fn>
-  void for_each_element(Fn&& fn) const {
+  bool for_each_element(Fn&& fn) const {
+    if (kind() != JsonKind::array) return false;
     for (uint32_t i = index_ + 1; tape_->at(i).tag != Tape::Tag::end; i = tape_->at(i).next) fn(TapeNode(*tape_, i));
+    return true;
   }
   template <class Fn>
-  void for_each_member(Fn&& fn) const {
+  bool for_each_member(Fn&& fn) const {
+    if (kind() != JsonKind::object) return false;
     for (uint32_t i = index_ + 1; tape_->at(i).tag != Tape::Tag::end; i = tape_->at(i + 1).next) {
       TapeNode key(*tape_, i);
       fn(key.string(), key, TapeNode(*tape_, i + 1));
     }
+    return true;
   }
 
   [[noreturn]] void fail(const std::string& message) const { fail_at(token().end_offset, message); }

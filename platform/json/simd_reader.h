@@ -59,19 +59,21 @@ class SimdNode {
   }
 
   template <class Fn>
-  void for_each_element(Fn&& fn) const {
+  bool for_each_element(Fn&& fn) const {
     simdjson::dom::array a;
-    if (e_.get_array().get(a) != simdjson::SUCCESS) throw FastPathMiss{};
+    if (e_.get_array().get(a) != simdjson::SUCCESS) return false;
     for (simdjson::dom::element element : a) fn(SimdNode(element));
+    return true;
   }
   template <class Fn>
-  void for_each_member(Fn&& fn) const {
+  bool for_each_member(Fn&& fn) const {
     simdjson::dom::object o;
-    if (e_.get_object().get(o) != simdjson::SUCCESS) throw FastPathMiss{};
+    if (e_.get_object().get(o) != simdjson::SUCCESS) return false;
     for (simdjson::dom::key_value_pair member : o) {
       SimdNode value(member.value);
       fn(member.key, value, value);
     }
+    return true;
   }
 
   [[noreturn]] void fail(const std::string&) const { throw FastPathMiss{}; }

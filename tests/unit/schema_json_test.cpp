@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "json_outcome.h"
 #include "platform/json/json.h"
@@ -253,6 +254,12 @@ TEST(SchemaJson, ReadingRules) {
       {vm, "{" + image + R"(,"x":)" + nested_arrays(128) + "}", "error recursion limit exceeded at line 1 column 158"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.read(c.text), c.expected) << c.text;
+}
+
+TEST(SchemaJson, AThreadsFirstReadMayBeEmpty) {
+  std::string outcome;
+  std::thread([&] { outcome = read_outcome<VmTemplate>(""); }).join();
+  EXPECT_TRUE(outcome.starts_with("error syntax error while parsing value")) << outcome;
 }
 
 TEST(SchemaJson, WritingRefusesStringsThatAreNotUtf8) {
