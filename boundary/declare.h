@@ -223,3 +223,11 @@ using error_variant_t = typename E::Variant;
   [[maybe_unused]] constexpr ::velmora::ffi::ObjectInfo velmora_describe(std::type_identity<TYPE>) { \
     return {{#COMPONENT, #MODULE, #TYPE, DOC}};                                         \
   }
+
+// A record that only shapes JSON read or written inside the library (a list
+// wrapper, say): it has no component or module and is no part of the interface.
+#define VELMORA_INTERNAL_RECORD(TYPE, ...)                                                      \
+  [[maybe_unused]] constexpr auto velmora_describe(std::type_identity<TYPE>) {                 \
+    using Self [[maybe_unused]] = TYPE;                                                         \
+    return ::velmora::ffi::record_info(::velmora::ffi::ItemNames{"", "", #TYPE, ""}, __VA_ARGS__); \
+  }

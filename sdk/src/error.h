@@ -1,8 +1,12 @@
 // Module error: the SDK's error vocabulary.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -108,6 +112,18 @@ struct SdkError
 };
 VELMORA_ERROR_ENUM(velmora_sdk, error, SdkError, "The error of every client operation and constructor.")
 
+// The most bytes of a response body that a Status or PoolAccessDenied carries.
+inline constexpr std::size_t kBoundedBodyBytes = 4096;
+
+// A response body as text: decoded as UTF-8 with each invalid sequence
+// replaced by U+FFFD, then cut to its longest prefix of whole characters
+// within kBoundedBodyBytes. Nothing marks the cut.
+std::string bounded_body(std::span<const uint8_t> body);
+
+// A Status error with status 403 becomes PoolAccessDenied in namespace_, with
+// the operation and body of the status error; every other error is returned as it is.
+SdkError deny_pool_access(SdkError error, std::string_view namespace_);
+
 namespace sdk_build_error {
 struct MissingRequiredField {
   std::string record_type;
@@ -122,6 +138,11 @@ VELMORA_ERROR_VARIANT(MissingRequiredField, "MissingRequiredField",
 struct SdkBuildError : std::variant<sdk_build_error::MissingRequiredField> {
   using Variant = std::variant<sdk_build_error::MissingRequiredField>;
   using Variant::Variant;
+
+  // The field of record_type named field (its declared name) was never set.
+  static SdkBuildError missing(std::string record_type, std::string field) {
+    return sdk_build_error::MissingRequiredField{std::move(record_type), std::move(field)};
+  }
 };
 VELMORA_ERROR_ENUM(velmora_sdk, error, SdkBuildError, "Why an SDK builder could not build its record.")
 

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "boundary/builder.h"
 #include "boundary/declare.h"
 #include "boundary/object.h"
 #include "schema/claim.h"
 #include "schema/sandbox.h"
 #include "schema/warmpool.h"
+#include "sdk/src/error.h"
 
 namespace velmora::sdk {
 
@@ -67,6 +69,18 @@ VELMORA_RECORD(velmora_sdk, types, Claim, "A claim resource: the lease of one sa
                VELMORA_FIELD(metadata).json("metadata"), VELMORA_FIELD(spec).json("spec"),
                VELMORA_FIELD(status).json("status").null_when_absent())
 
+// The list envelope of templates, pools and claims: {"items": [...]}; other
+// members are ignored.
+template <class Resource>
+struct ResourceList {
+  std::vector<Resource> items;
+};
+template <class Resource>
+constexpr auto velmora_describe(std::type_identity<ResourceList<Resource>>) {
+  using Self = ResourceList<Resource>;
+  return ffi::record_info(ffi::ItemNames{"", "", "ResourceList", ""}, VELMORA_FIELD(items).json("items"));
+}
+
 struct Namespace {
   std::string name;
   std::string status;
@@ -103,10 +117,17 @@ struct SignedServiceUrl {
   std::optional<std::string> revoked_at;
   bool operator==(const SignedServiceUrl&) const = default;
 };
+// Its JSON keys are those of the gateway's answer, whose "logicalService"
+// is the record's service; the gateway's JSON reads straight into it.
 VELMORA_RECORD(velmora_sdk, types, SignedServiceUrl, "A signed URL that reaches one service of a bound sandbox.",
-               VELMORA_FIELD(id), VELMORA_FIELD_AS(namespace_, "namespace"), VELMORA_FIELD(claim),
-               VELMORA_FIELD(sandbox), VELMORA_FIELD(service), VELMORA_FIELD(label), VELMORA_FIELD(url),
-               VELMORA_FIELD(created_at), VELMORA_FIELD(expires_at), VELMORA_FIELD(revoked_at))
+               VELMORA_FIELD(id).json("id"), VELMORA_FIELD_AS(namespace_, "namespace").json("namespace"),
+               VELMORA_FIELD(claim).json("claim"), VELMORA_FIELD(sandbox).json("sandbox"),
+               VELMORA_FIELD(service).json("logicalService"), VELMORA_FIELD(label).json("label"),
+               VELMORA_FIELD(url).json("url"), VELMORA_FIELD(created_at).json("createdAt"),
+               VELMORA_FIELD(expires_at).json("expiresAt"), VELMORA_FIELD(revoked_at).json("revokedAt"))
+
+// One signed URL as the gateway sends it, for creating and listing them.
+using SignedServiceUrlResponse = SignedServiceUrl;
 
 struct UserApiKey {
   std::string id;
@@ -132,6 +153,12 @@ VELMORA_RECORD(velmora_sdk, types, NewUserApiKey,
                VELMORA_FIELD(client_id).json("client_id"), VELMORA_FIELD(client_secret).json("client_secret"),
                VELMORA_FIELD(token_url).json("token_url"), VELMORA_FIELD(name).json("name"),
                VELMORA_FIELD(scope).json("scope"))
+
+// The answer that lists user API keys: {"keys": [...]}; other members are ignored.
+struct ListUserApiKeysResponse {
+  std::vector<UserApiKey> keys;
+};
+VELMORA_INTERNAL_RECORD(ListUserApiKeysResponse, VELMORA_FIELD(keys).json("keys"))
 
 struct CreateTemplateRequest {
   std::string namespace_;
@@ -260,5 +287,39 @@ VELMORA_RECORD(velmora_sdk, types, VelmoraTokenProviderConfiguration,
                "The configuration of a client whose tokens come from elsewhere.", VELMORA_FIELD(base_url),
                VELMORA_FIELD(pool_poll_interval_ms), VELMORA_FIELD(pool_poll_limit),
                VELMORA_FIELD(claim_poll_interval_ms), VELMORA_FIELD(claim_poll_limit))
+
+// The builders: one slot per field, every setter a new builder; build names
+// the first required (non-optional) field left unset.
+using TemplateBuilder = ffi::RecordBuilder<Template, SdkBuildError>;
+VELMORA_OBJECT(velmora_sdk, types, TemplateBuilder,
+               "Builds a Template; api_version, kind, metadata and spec are required and have no defaults.")
+
+using CreateTemplateRequestBuilder = ffi::RecordBuilder<CreateTemplateRequest, SdkBuildError>;
+VELMORA_OBJECT(velmora_sdk, types, CreateTemplateRequestBuilder,
+               "Builds a CreateTemplateRequest; namespace, name and spec are required.")
+
+using CreatePoolRequestBuilder = ffi::RecordBuilder<CreatePoolRequest, SdkBuildError>;
+VELMORA_OBJECT(velmora_sdk, types, CreatePoolRequestBuilder,
+               "Builds a CreatePoolRequest; namespace and spec are required.")
+
+using CreateClaimRequestBuilder = ffi::RecordBuilder<CreateClaimRequest, SdkBuildError>;
+VELMORA_OBJECT(velmora_sdk, types, CreateClaimRequestBuilder,
+               "Builds a CreateClaimRequest; pool is required, spec and name are optional.")
+
+using CreateSignedServiceUrlRequestBuilder = ffi::RecordBuilder<CreateSignedServiceUrlRequest, SdkBuildError>;
+VELMORA_OBJECT(velmora_sdk, types, CreateSignedServiceUrlRequestBuilder,
+               "Builds a CreateSignedServiceUrlRequest; sandbox, service and expires_in_seconds are required.")
+
+using CreateUserApiKeyRequestBuilder = ffi::RecordBuilder<CreateUserApiKeyRequest, SdkBuildError>;
+VELMORA_OBJECT(velmora_sdk, types, CreateUserApiKeyRequestBuilder,
+               "Builds a CreateUserApiKeyRequest; name and scope are required.")
+
+using HttpRequestBuilder = ffi::RecordBuilder<HttpRequest, SdkBuildError>;
+VELMORA_OBJECT(velmora_sdk, types, HttpRequestBuilder,
+               "Builds an HttpRequest; method, url and headers are required, headers even when empty.")
+
+using VelmoraTokenProviderConfigurationBuilder = ffi::RecordBuilder<VelmoraTokenProviderConfiguration, SdkBuildError>;
+VELMORA_OBJECT(velmora_sdk, types, VelmoraTokenProviderConfigurationBuilder,
+               "Builds a VelmoraTokenProviderConfiguration; every field is required and has no default.")
 
 }  // namespace velmora::sdk

@@ -71,6 +71,18 @@ struct Builder {
   }
 };
 
+// Setters by the kind of their argument.
+inline Setter text(uint64_t (*fn)(uint64_t, VelmoraByteBuffer, VelmoraCallStatus*), std::string value) {
+  return [=](uint64_t self, VelmoraCallStatus* s) { return fn(self, wire::to_buffer(value), s); };
+}
+inline Setter bytes(uint64_t (*fn)(uint64_t, VelmoraByteBuffer, VelmoraCallStatus*), Bytes value) {
+  return [=](uint64_t self, VelmoraCallStatus* s) { return fn(self, wire::to_buffer(value), s); };
+}
+template <class U>
+Setter scalar(uint64_t (*fn)(uint64_t, U, VelmoraCallStatus*), U value) {
+  return [=](uint64_t self, VelmoraCallStatus* s) { return fn(self, value, s); };
+}
+
 // Calls the setter on b, handing over b's reference.
 inline uint64_t apply(const Setter& set, uint64_t b) {
   VelmoraCallStatus s = wire::fresh_status();

@@ -17,7 +17,10 @@ namespace {
 using wire::Bytes;
 using wire::fresh_status;
 using testing_builders::Builder;
+using testing_builders::bytes;
+using testing_builders::scalar;
 using testing_builders::Setter;
+using testing_builders::text;
 
 #define SCHEMA_BUILDER(LOWER)                                                                   \
   Builder {                                                                                    \
@@ -31,18 +34,6 @@ const Builder kSandboxTemplateRef = SCHEMA_BUILDER(sandboxtemplaterefbuilder);
 const Builder kTemplateSpec = SCHEMA_BUILDER(kavrisandboxtemplatespecbuilder);
 const Builder kWarmPoolSpec = SCHEMA_BUILDER(kavrisandboxwarmpoolspecbuilder);
 const Builder kAutoscaling = SCHEMA_BUILDER(warmpoolautoscalingbuilder);
-
-// Setters by argument kind; each consumes the receiver's reference.
-Setter text(uint64_t (*fn)(uint64_t, VelmoraByteBuffer, VelmoraCallStatus*), std::string value) {
-  return [=](uint64_t self, VelmoraCallStatus* s) { return fn(self, wire::to_buffer(value), s); };
-}
-Setter bytes(uint64_t (*fn)(uint64_t, VelmoraByteBuffer, VelmoraCallStatus*), Bytes value) {
-  return [=](uint64_t self, VelmoraCallStatus* s) { return fn(self, wire::to_buffer(value), s); };
-}
-template <class U>
-Setter scalar(uint64_t (*fn)(uint64_t, U, VelmoraCallStatus*), U value) {
-  return [=](uint64_t self, VelmoraCallStatus* s) { return fn(self, value, s); };
-}
 
 const Bytes kVmTemplateBytes = wire::Out().str("img").raw(Bytes(14, 0)).bytes;  // disk image, every option absent
 
