@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "boundary/builder.h"
 #include "boundary/declare.h"
 #include "schema/json.h"
+#include "schema/schema_error.h"
 
 namespace velmora::schema {
 
@@ -92,5 +94,15 @@ VELMORA_RECORD(velmora_sdk_schema, common, VmTemplate, "The description of a san
                VELMORA_FIELD(nested_virtualization).json("nestedVirtualization"),
                VELMORA_FIELD(probes).json("probes"), VELMORA_FIELD(services).json("services"),
                VELMORA_FIELD(oidc).json("oidc"))
+
+using VmTemplateBuilder = ffi::RecordBuilder<VmTemplate, SchemaBuildError>;
+VELMORA_OBJECT(velmora_sdk_schema, common, VmTemplateBuilder, "Builds a VmTemplate; container_disk_image is required.")
+
+using SandboxServiceBuilder = ffi::RecordBuilder<SandboxService, SchemaBuildError>;
+VELMORA_OBJECT(velmora_sdk_schema, common, SandboxServiceBuilder,
+               "Builds a SandboxService; name and target_port are required.")
+
+using SandboxTemplateRefBuilder = ffi::RecordBuilder<SandboxTemplateRef, SchemaBuildError>;
+VELMORA_OBJECT(velmora_sdk_schema, common, SandboxTemplateRefBuilder, "Builds a SandboxTemplateRef; name is required.")
 
 }  // namespace velmora::schema

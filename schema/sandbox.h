@@ -16,6 +16,10 @@ struct KavriSandboxTemplateSpec {
 VELMORA_RECORD(velmora_sdk_schema, sandbox, KavriSandboxTemplateSpec, "The spec of a template resource.",
                VELMORA_FIELD(vm_template).json("vmTemplate"))
 
+using KavriSandboxTemplateSpecBuilder = ffi::RecordBuilder<KavriSandboxTemplateSpec, SchemaBuildError>;
+VELMORA_OBJECT(velmora_sdk_schema, sandbox, KavriSandboxTemplateSpecBuilder,
+               "Builds a KavriSandboxTemplateSpec; vm_template is required.")
+
 // Part of the interface only: passed across, never produced or read as JSON.
 struct KavriSandboxSpec {
   VmTemplate vm_template;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <variant>
 
 #include "boundary/declare.h"
@@ -22,6 +23,11 @@ VELMORA_ERROR_VARIANT(MissingRequiredField, "MissingRequiredField",
 struct SchemaBuildError : std::variant<schema_build_error::MissingRequiredField> {
   using Variant = std::variant<schema_build_error::MissingRequiredField>;
   using Variant::Variant;
+
+  // The field of record_type named field (its declared name) was never set.
+  static SchemaBuildError missing(std::string record_type, std::string field) {
+    return schema_build_error::MissingRequiredField{std::move(record_type), std::move(field)};
+  }
 };
 VELMORA_ERROR_ENUM(velmora_sdk_schema, , SchemaBuildError, "Why a schema builder could not build its record.")
 

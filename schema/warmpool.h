@@ -34,6 +34,14 @@ VELMORA_RECORD(velmora_sdk_schema, warmpool, KavriSandboxWarmPoolSpec, "The spec
                VELMORA_FIELD(autoscaling).json("autoscaling"),
                VELMORA_FIELD(ttl_seconds_after_created).json("ttlSecondsAfterCreated").defaults_absent())
 
+using KavriSandboxWarmPoolSpecBuilder = ffi::RecordBuilder<KavriSandboxWarmPoolSpec, SchemaBuildError>;
+VELMORA_OBJECT(velmora_sdk_schema, warmpool, KavriSandboxWarmPoolSpecBuilder,
+               "Builds a KavriSandboxWarmPoolSpec; replicas and sandbox_template_ref are required.")
+
+using WarmPoolAutoscalingBuilder = ffi::RecordBuilder<WarmPoolAutoscaling, SchemaBuildError>;
+VELMORA_OBJECT(velmora_sdk_schema, warmpool, WarmPoolAutoscalingBuilder,
+               "Builds a WarmPoolAutoscaling; every field is optional.")
+
 struct KavriSandboxWarmPoolStatus {
   std::optional<uint32_t> replicas;
   std::optional<uint32_t> ready_replicas;

@@ -65,6 +65,8 @@ struct In {
     return s;
   }
   bool done() const { return left == 0; }
+  // The bytes not read yet, left in place.
+  Bytes rest() const { return Bytes(p, p + left); }
 
  private:
   void need(size_t n) {

@@ -16,7 +16,7 @@
 namespace velmora::testing {
 
 inline ffi::Ref<schema::PreservedJson> sample_json(nlohmann::json value = {{"key", "value"}}) {
-  return schema::PreservedJson::adopt_object(std::move(value));
+  return *schema::PreservedJson::from_tree(std::move(value));
 }
 
 inline schema::VmTemplate full_vm_template() {
