@@ -50,8 +50,8 @@ class BenchOps final : public ffi::Object {
   }
 };
 VELMORA_OBJECT(velmora_bench, ops, BenchOps, "Benchmark-only operations.")
-VELMORA_EXPORT_ASYNC_METHOD(velmora_bench, BenchOps, benchops, immediate, "value")
-VELMORA_EXPORT_ASYNC_METHOD(velmora_bench, BenchOps, benchops, gated, "value")
+VELMORA_EXPORT_ASYNC_METHOD(velmora_bench, BenchOps, benchops, immediate, "", "value")
+VELMORA_EXPORT_ASYNC_METHOD(velmora_bench, BenchOps, benchops, gated, "", "value")
 
 namespace {
 
