@@ -116,7 +116,9 @@ TEST(Description, FieldsCarryTheirDefaultsAndDocs) {
   std::vector<std::pair<std::string_view, bool>> defaults;
   for_each_field<sdk::HttpRequest>([&](const auto& f) {
     defaults.emplace_back(f.name, f.default_absent);
-    if (f.default_absent) EXPECT_FALSE(f.doc.empty()) << f.name;
+    if (f.default_absent) {
+      EXPECT_FALSE(f.doc.empty()) << f.name;
+    }
   });
   EXPECT_EQ(defaults, (std::vector<std::pair<std::string_view, bool>>{{"method", false},
                                                                       {"url", false},
