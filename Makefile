@@ -24,6 +24,7 @@ demo: build
 
 bench: build
 	@$(BUILD)/bench/velmora_bench --benchmark_min_time=0.5
+	@$(BUILD)/bench/velmora_async_bench --benchmark_min_time=0.5
 	@$(BUILD)/bench/velmora_json_bench --benchmark_min_time=0.5
 
 # Regenerates the public header from the declarations.

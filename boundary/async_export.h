@@ -77,14 +77,14 @@ uint64_t start_async(std::span<const std::string_view> names, uint64_t self, Raw
 #define VELMORA_CPARAMS_AFTER_5(FN) VELMORA_CPARAMS_AFTER_4(FN), ::velmora::ffi::c_arg_t<FN, 4> a4
 
 // An asynchronous method NAME of object TYPE: returns a future handle.
-#define VELMORA_EXPORT_ASYNC_METHOD(COMPONENT, TYPE, LOWER, NAME, ...)                                   \
+#define VELMORA_EXPORT_ASYNC_METHOD(COMPONENT, TYPE, LOWER, NAME, DOC, ...)                              \
   static_assert(::velmora::ffi::equals_lowercase(::velmora::ffi::info_of<TYPE>.names.name, #LOWER));    \
   VELMORA_DEFINE_ASYNC(bind_##COMPONENT##_fn_method_##LOWER##_##NAME, &TYPE::NAME,                      \
+                       ::velmora::ffi::member_names<TYPE>(#NAME, DOC),                                  \
                        VELMORA_NARGS(__VA_ARGS__) __VA_OPT__(, ) __VA_ARGS__)
-#define VELMORA_DEFINE_ASYNC(SYMBOL, FN, N, ...)                                                         \
+#define VELMORA_DEFINE_ASYNC(SYMBOL, FN, NAMES, N, ...)                                                  \
   extern "C" VELMORA_API uint64_t SYMBOL(uint64_t self VELMORA_CPARAMS_AFTER(FN, N)) noexcept {         \
     static constexpr auto names = ::velmora::ffi::arg_names(__VA_ARGS__);                               \
     return ::velmora::ffi::start_async<FN>(names, self VELMORA_CARGS(N));                               \
   }                                                                                                     \
-  VELMORA_LIST_EXPORT(SYMBOL, "VelmoraFutureHandle",                                                    \
-                      ::velmora::ffi::c_params<FN>(::velmora::ffi::arg_names(__VA_ARGS__)), false)
+  VELMORA_LIST_CALLABLE(SYMBOL, "VelmoraFutureHandle", FN, NAMES, false __VA_OPT__(, ) __VA_ARGS__)

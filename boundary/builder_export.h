@@ -12,8 +12,9 @@
 // declaration order. Each setter takes one argument, "value".
 #define VELMORA_EXPORT_BUILDER(COMPONENT, TYPE, LOWER, ...)                                       \
   VELMORA_EXPORT_OBJECT(COMPONENT, TYPE, LOWER)                                                   \
-  VELMORA_EXPORT_CONSTRUCTOR(COMPONENT, TYPE, LOWER, new, &TYPE::create)                          \
-  VELMORA_EXPORT_METHOD(COMPONENT, TYPE, LOWER, build)                                            \
+  VELMORA_EXPORT_CONSTRUCTOR(COMPONENT, TYPE, LOWER, new, &TYPE::create, "A builder with every field unset.") \
+  VELMORA_EXPORT_METHOD(COMPONENT, TYPE, LOWER, build,                                            \
+                        "The record, or the first required field that is still unset.")            \
   static_assert(VELMORA_COUNT_SETTERS(__VA_ARGS__) == ::velmora::ffi::info_of<TYPE::record_type>.field_count, \
                 "one setter per field of the record");                                             \
   VELMORA_CAT(VELMORA_SETTERS_, VELMORA_COUNT_SETTERS(__VA_ARGS__))(COMPONENT, TYPE, LOWER, 0, __VA_ARGS__)
@@ -23,7 +24,9 @@
   static_assert(::velmora::ffi::field_index<TYPE::record_type>(#NAME) == INDEX,                   \
                 "setters follow the fields' declaration order");                                   \
   static constexpr auto velmora_setter_##LOWER##_##NAME = &TYPE::set<INDEX>;             \
-  VELMORA_DEFINE_SYNC(bind_##COMPONENT##_fn_method_##LOWER##_##NAME, 1, velmora_setter_##LOWER##_##NAME, "value")
+  VELMORA_DEFINE_SYNC(bind_##COMPONENT##_fn_method_##LOWER##_##NAME, 1, velmora_setter_##LOWER##_##NAME,     \
+                      ::velmora::ffi::member_names<TYPE>(#NAME, "A new builder with this field set; this one is unchanged."), \
+                      "value")
 
 #define VELMORA_COUNT_SETTERS(...) \
   VELMORA_COUNT_SETTERS_I(__VA_ARGS__, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0)

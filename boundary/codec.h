@@ -160,15 +160,23 @@ struct Codec<bool> {
 // Throws DecodeError with the validator's description unless bytes are UTF-8.
 void require_utf8_slow(std::span<const uint8_t> bytes);
 inline void require_utf8(std::span<const uint8_t> bytes) {
-  // Most strings on the wire are short and ASCII: check that inline first.
+  // Most strings on the wire are short and ASCII: check that inline first,
+  // eight bytes at a time (the last word may overlap the one before it).
+  const uint8_t* p = bytes.data();
+  std::size_t n = bytes.size();
   uint64_t high = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes.data() + i, 8);
-    high |= word;
+  if (n >= 8) {
+    for (std::size_t i = 0; i + 8 <= n; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      high |= word;
+    }
+    uint64_t last;
+    std::memcpy(&last, p + n - 8, 8);
+    high |= last;
+  } else {
+    for (std::size_t i = 0; i < n; ++i) high |= p[i];
   }
-  for (; i < bytes.size(); ++i) high |= bytes[i];
   if (high & 0x8080808080808080ULL) require_utf8_slow(bytes);
 }
 
@@ -249,6 +257,10 @@ struct Codec<std::map<std::string, std::string>> {
       std::string key = Codec<std::string>::read(r);
       std::string value = Codec<std::string>::read(r);
       // Keys usually arrive sorted, so the end is the likely place; a repeated key replaces.
+      if (out.empty() || out.rbegin()->first < key) {
+        out.emplace_hint(out.end(), std::move(key), std::move(value));
+        continue;
+      }
       auto hint = out.lower_bound(key);
       if (hint != out.end() && hint->first == key) {
         hint->second = std::move(value);

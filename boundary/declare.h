@@ -127,6 +127,11 @@ struct ObjectInfo {
   ItemNames names;
 };
 
+// An interface the foreign caller may implement (an abstract Object).
+struct CallbackInterfaceInfo {
+  ItemNames names;
+};
+
 // Declarations are found by argument-dependent lookup; this keeps the name known here.
 void velmora_describe() = delete;
 
@@ -153,6 +158,9 @@ template <class T>
 concept ErrorEnumType = Described<T> && std::is_same_v<std::remove_cvref_t<decltype(info_of<T>)>, ErrorInfo>;
 template <class T>
 concept ObjectType = Described<T> && std::is_same_v<std::remove_cvref_t<decltype(info_of<T>)>, ObjectInfo>;
+template <class T>
+concept CallbackInterfaceType =
+    Described<T> && std::is_same_v<std::remove_cvref_t<decltype(info_of<T>)>, CallbackInterfaceInfo>;
 
 // The number of members of aggregate T: the most initializers T{...} takes.
 namespace detail {
@@ -222,6 +230,11 @@ using error_variant_t = typename E::Variant;
 #define VELMORA_OBJECT(COMPONENT, MODULE, TYPE, DOC)                                    \
   [[maybe_unused]] constexpr ::velmora::ffi::ObjectInfo velmora_describe(std::type_identity<TYPE>) { \
     return {{#COMPONENT, #MODULE, #TYPE, DOC}};                                         \
+  }
+
+#define VELMORA_CALLBACK_INTERFACE(COMPONENT, MODULE, TYPE, DOC)                                        \
+  [[maybe_unused]] constexpr ::velmora::ffi::CallbackInterfaceInfo velmora_describe(std::type_identity<TYPE>) { \
+    return {{#COMPONENT, #MODULE, #TYPE, DOC}};                                                         \
   }
 
 // A record that only shapes JSON read or written inside the library (a list

@@ -15,7 +15,9 @@
 #include <tuple>
 #include <utility>
 
+#include "boundary/description.h"
 #include "lowering.h"
+#include "platform/async/task.h"
 #include "registry.h"
 
 namespace velmora::ffi {
@@ -206,6 +208,71 @@ consteval auto c_params(std::array<std::string_view, N> names) {
   return out;
 }
 
+// What describes a callable besides its types: kind, names, docstring.
+struct CallableNames {
+  CallableKind kind;
+  ItemNames names;
+  std::string_view object;
+};
+
+consteval CallableNames function_names(std::string_view component, std::string_view module, std::string_view name,
+                                       std::string_view doc) {
+  return {CallableKind::function, {component, module, name, doc}, {}};
+}
+
+// A method (or, with constructor set, a constructor) of the declared type T.
+template <class T>
+consteval CallableNames member_names(std::string_view name, std::string_view doc, bool constructor = false) {
+  constexpr auto& owner = info_of<T>.names;
+  CallableKind kind = constructor                  ? CallableKind::constructor
+                      : CallbackInterfaceType<T>   ? CallableKind::callback_method
+                                                   : CallableKind::method;
+  return {kind, {owner.component, owner.module, name, doc}, owner.name};
+}
+
+template <class T>
+struct TaskValue {
+  using type = T;
+  static constexpr bool is_task = false;
+};
+template <class R>
+struct TaskValue<async::Task<R>> {
+  using type = R;
+  static constexpr bool is_task = true;
+};
+
+template <auto Fn, std::size_t N>
+consteval auto arg_descriptions(std::array<std::string_view, N> names) {
+  using Args = typename Callable<Fn>::args;
+  std::array<ArgDescription, N> out{};
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    ((out[I] = ArgDescription{names[I], &describe_type<std::tuple_element_t<I, Args>>}), ...);
+  }(std::make_index_sequence<N>{});
+  return out;
+}
+
+template <class T>
+consteval TypeDescriber describer_of() {
+  if constexpr (std::is_void_v<T>) {
+    return nullptr;
+  } else {
+    return &describe_type<T>;
+  }
+}
+
+template <auto Fn>
+consteval CallableInfo callable_info(CallableNames names, std::span<const ArgDescription> args) {
+  using Returned = TaskValue<typename Callable<Fn>::result>;
+  using R = typename Returned::type;
+  return CallableInfo{names.kind,
+                      names.names,
+                      names.object,
+                      Returned::is_task,
+                      args,
+                      describer_of<result_value_t<R>>(),
+                      describer_of<result_error_t<R>>()};
+}
+
 template <auto Fn>
 inline constexpr std::string_view c_result_name_v =
     ResultLowering<result_value_t<typename Callable<Fn>::result>>::c_name;
@@ -240,12 +307,21 @@ inline constexpr std::string_view c_result_name_v =
 #define VELMORA_RECEIVER_ARG_0
 #define VELMORA_RECEIVER_ARG_1 , self
 
+// Lists SYMBOL with its header parameters and its description: NAMES (a
+// CallableNames) and the declared argument names that follow.
+#define VELMORA_LIST_CALLABLE(SYMBOL, RESULT, FN, NAMES, TAKES_STATUS, ...)                             \
+  static constexpr auto velmora_args_##SYMBOL = ::velmora::ffi::arg_descriptions<FN>(::velmora::ffi::arg_names(__VA_ARGS__)); \
+  static constexpr ::velmora::ffi::CallableInfo velmora_callable_##SYMBOL =                              \
+      ::velmora::ffi::callable_info<FN>(NAMES, velmora_args_##SYMBOL);                                   \
+  VELMORA_LIST_EXPORT(SYMBOL, RESULT, ::velmora::ffi::c_params<FN>(::velmora::ffi::arg_names(__VA_ARGS__)), \
+                      TAKES_STATUS, &velmora_callable_##SYMBOL)
+
 // Defines the synchronous export SYMBOL for the callable FN (METHOD: 1 when FN
-// takes a receiver) whose declared arguments are named by the string literals
-// that follow, and lists it for the header and the interface description.
-#define VELMORA_DEFINE_SYNC(SYMBOL, METHOD, FN, ...)                                            \
-  VELMORA_DEFINE_SYNC_N(SYMBOL, METHOD, FN, VELMORA_NARGS(__VA_ARGS__) __VA_OPT__(, ) __VA_ARGS__)
-#define VELMORA_DEFINE_SYNC_N(SYMBOL, METHOD, FN, N, ...)                                       \
+// takes a receiver), described by NAMES, whose declared arguments are named by
+// the string literals that follow.
+#define VELMORA_DEFINE_SYNC(SYMBOL, METHOD, FN, NAMES, ...)                                     \
+  VELMORA_DEFINE_SYNC_N(SYMBOL, METHOD, FN, NAMES, VELMORA_NARGS(__VA_ARGS__) __VA_OPT__(, ) __VA_ARGS__)
+#define VELMORA_DEFINE_SYNC_N(SYMBOL, METHOD, FN, NAMES, N, ...)                                \
   extern "C" VELMORA_API ::velmora::ffi::c_result_t<FN> SYMBOL(                                 \
       VELMORA_CAT(VELMORA_RECEIVER_PARAM_, METHOD) VELMORA_CPARAMS(FN, N)                       \
           VelmoraCallStatus* status) noexcept {                                                 \
@@ -254,22 +330,24 @@ inline constexpr std::string_view c_result_name_v =
     return ::velmora::ffi::call_sync<FN>(status, names VELMORA_CAT(VELMORA_RECEIVER_ARG_, METHOD) \
                                                      VELMORA_CARGS(N));                         \
   }                                                                                             \
-  VELMORA_LIST_EXPORT(SYMBOL, ::velmora::ffi::c_result_name_v<FN>,                              \
-                      ::velmora::ffi::c_params<FN>(::velmora::ffi::arg_names(__VA_ARGS__)), true)
+  VELMORA_LIST_CALLABLE(SYMBOL, ::velmora::ffi::c_result_name_v<FN>, FN, NAMES, true __VA_OPT__(, ) __VA_ARGS__)
 
-// A function of module code: bind_<component>_fn_func_<name>.
-#define VELMORA_EXPORT_FUNCTION(COMPONENT, NAME, FN, ...) \
-  VELMORA_DEFINE_SYNC(bind_##COMPONENT##_fn_func_##NAME, 0, FN __VA_OPT__(, ) __VA_ARGS__)
+// A function of module MODULE: bind_<component>_fn_func_<name>.
+#define VELMORA_EXPORT_FUNCTION(COMPONENT, MODULE, NAME, FN, DOC, ...)                                    \
+  VELMORA_DEFINE_SYNC(bind_##COMPONENT##_fn_func_##NAME, 0, FN,                                           \
+                      ::velmora::ffi::function_names(#COMPONENT, #MODULE, #NAME, DOC) __VA_OPT__(, ) __VA_ARGS__)
 
 // A constructor of object TYPE (exported as LOWER, its name in lower case).
-#define VELMORA_EXPORT_CONSTRUCTOR(COMPONENT, TYPE, LOWER, NAME, FN, ...)                      \
+#define VELMORA_EXPORT_CONSTRUCTOR(COMPONENT, TYPE, LOWER, NAME, FN, DOC, ...)                 \
   static_assert(::velmora::ffi::equals_lowercase(::velmora::ffi::info_of<TYPE>.names.name, #LOWER)); \
-  VELMORA_DEFINE_SYNC(bind_##COMPONENT##_fn_constructor_##LOWER##_##NAME, 0, FN __VA_OPT__(, ) __VA_ARGS__)
+  VELMORA_DEFINE_SYNC(bind_##COMPONENT##_fn_constructor_##LOWER##_##NAME, 0, FN,               \
+                      ::velmora::ffi::member_names<TYPE>(#NAME, DOC, true) __VA_OPT__(, ) __VA_ARGS__)
 
 // A synchronous method NAME of object TYPE.
-#define VELMORA_EXPORT_METHOD(COMPONENT, TYPE, LOWER, NAME, ...)                               \
+#define VELMORA_EXPORT_METHOD(COMPONENT, TYPE, LOWER, NAME, DOC, ...)                          \
   static_assert(::velmora::ffi::equals_lowercase(::velmora::ffi::info_of<TYPE>.names.name, #LOWER)); \
-  VELMORA_DEFINE_SYNC(bind_##COMPONENT##_fn_method_##LOWER##_##NAME, 1, &TYPE::NAME __VA_OPT__(, ) __VA_ARGS__)
+  VELMORA_DEFINE_SYNC(bind_##COMPONENT##_fn_method_##LOWER##_##NAME, 1, &TYPE::NAME,           \
+                      ::velmora::ffi::member_names<TYPE>(#NAME, DOC) __VA_OPT__(, ) __VA_ARGS__)
 
 // The clone and free exports of object TYPE.
 #define VELMORA_EXPORT_OBJECT(COMPONENT, TYPE, LOWER)                                               \
@@ -283,6 +361,6 @@ inline constexpr std::string_view c_result_name_v =
     ::velmora::ffi::free_handle<TYPE>(self);                                                             \
   }                                                                                                      \
   VELMORA_LIST_EXPORT(bind_##COMPONENT##_fn_clone_##LOWER, "VelmoraObjectHandle",                        \
-                      (std::array{::velmora::ffi::CParam{"VelmoraObjectHandle", "self"}}), true)         \
+                      (std::array{::velmora::ffi::CParam{"VelmoraObjectHandle", "self"}}), true, nullptr) \
   VELMORA_LIST_EXPORT(bind_##COMPONENT##_fn_free_##LOWER, "void",                                        \
-                      (std::array{::velmora::ffi::CParam{"VelmoraObjectHandle", "self"}}), true)
+                      (std::array{::velmora::ffi::CParam{"VelmoraObjectHandle", "self"}}), true, nullptr)

@@ -11,18 +11,11 @@
 #include <string_view>
 
 #include "boundary/codec.h"
+#include "boundary/description.h"
 #include "boundary/lowering.h"
 #include "platform/async/task.h"
 
 namespace velmora::ffi {
-
-struct CallbackInterfaceInfo {
-  ItemNames names;
-};
-
-template <class T>
-concept CallbackInterfaceType =
-    Described<T> && std::is_same_v<std::remove_cvref_t<decltype(info_of<T>)>, CallbackInterfaceInfo>;
 
 // A callback-interface argument: an odd handle names the caller's own object
 // (wrapped by `make_foreign_object`, found by argument-dependent lookup), an
@@ -39,6 +32,9 @@ struct Lowering<Ref<T>> {
   }
   static Ref<T> lift(Held& held) noexcept { return std::move(held); }
 };
+
+template <CallbackInterfaceType T>
+struct TypeDescription<Ref<T>> : NamedType<T, type_code::callback_interface> {};
 
 // Both buffers of a foreign outcome, released when done with.
 class ForeignOutcome {
@@ -161,15 +157,10 @@ std::expected<T, E> interpret_foreign(const ForeignOutcome& outcome, std::string
 
 }  // namespace velmora::ffi
 
-#define VELMORA_CALLBACK_INTERFACE(COMPONENT, MODULE, TYPE, DOC)                                         \
-  [[maybe_unused]] constexpr ::velmora::ffi::CallbackInterfaceInfo velmora_describe(std::type_identity<TYPE>) { \
-    return {{#COMPONENT, #MODULE, #TYPE, DOC}};                                                          \
-  }
-
 // The registration export of a callback table, stored in the atomic STORAGE.
 #define VELMORA_EXPORT_CALLBACK_TABLE(COMPONENT, LOWER, TABLE_TYPE, STORAGE)                                 \
   extern "C" VELMORA_API void bind_##COMPONENT##_fn_init_callback_vtable_##LOWER(const TABLE_TYPE* table) noexcept { \
     STORAGE.store(table, std::memory_order_release);                                                         \
   }                                                                                                          \
   VELMORA_LIST_EXPORT(bind_##COMPONENT##_fn_init_callback_vtable_##LOWER, "void",                           \
-                      (std::array{::velmora::ffi::CParam{"const " #TABLE_TYPE " *", "table"}}), false)
+                      (std::array{::velmora::ffi::CParam{"const " #TABLE_TYPE " *", "table"}}), false, nullptr)

@@ -40,13 +40,13 @@ C complete_future(uint64_t handle, CallStatus* status) noexcept {
                       (std::array{::velmora::ffi::CParam{"VelmoraFutureHandle", "handle"},                       \
                                   ::velmora::ffi::CParam{"VelmoraContinuationCallback", "callback"},             \
                                   ::velmora::ffi::CParam{"uint64_t", "callback_data"}}),                         \
-                      false)                                                                                     \
+                      false, nullptr)                                                                                     \
   VELMORA_LIST_EXPORT(PREFIX##future_complete_##SUFFIX, #CTYPE,                                                  \
-                      (std::array{::velmora::ffi::CParam{"VelmoraFutureHandle", "handle"}}), true)               \
+                      (std::array{::velmora::ffi::CParam{"VelmoraFutureHandle", "handle"}}), true, nullptr)               \
   VELMORA_LIST_EXPORT(PREFIX##future_cancel_##SUFFIX, "void",                                                    \
-                      (std::array{::velmora::ffi::CParam{"VelmoraFutureHandle", "handle"}}), false)              \
+                      (std::array{::velmora::ffi::CParam{"VelmoraFutureHandle", "handle"}}), false, nullptr)              \
   VELMORA_LIST_EXPORT(PREFIX##future_free_##SUFFIX, "void",                                                      \
-                      (std::array{::velmora::ffi::CParam{"VelmoraFutureHandle", "handle"}}), false)
+                      (std::array{::velmora::ffi::CParam{"VelmoraFutureHandle", "handle"}}), false, nullptr)
 
 #define VELMORA_FUTURE_FUNCTION_SETS(PREFIX)              \
   VELMORA_FUTURE_FUNCTIONS(PREFIX, u8, uint8_t)           \

@@ -33,7 +33,9 @@ std::string PreservedJson::to_json() const { return value_.dump(); }
 
 VELMORA_EXPORT_OBJECT(velmora_sdk_schema, PreservedJson, preservedjson)
 VELMORA_EXPORT_CONSTRUCTOR(velmora_sdk_schema, PreservedJson, preservedjson, from_json, &PreservedJson::from_json,
+                           "Parses a JSON object; any other JSON value, or text that is not JSON, is refused.",
                            "value")
-VELMORA_EXPORT_METHOD(velmora_sdk_schema, PreservedJson, preservedjson, to_json)
+VELMORA_EXPORT_METHOD(velmora_sdk_schema, PreservedJson, preservedjson, to_json,
+                      "The object as compact JSON, members in ascending key order at every level.")
 
 }  // namespace velmora::schema

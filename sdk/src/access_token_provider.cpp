@@ -48,6 +48,7 @@ VELMORA_EXPORT_CALLBACK_TABLE(velmora_sdk, accesstokenprovider, VelmoraAccessTok
                               registered_table)
 VELMORA_EXPORT_OBJECT(velmora_sdk, AccessTokenProvider, accesstokenprovider)
 VELMORA_EXPORT_ASYNC_METHOD(velmora_sdk, AccessTokenProvider, accesstokenprovider, get_access_token,
+                            "A bearer token; force_refresh is set after the gateway refused the previous one.",
                             "force_refresh")
 
 }  // namespace velmora::sdk

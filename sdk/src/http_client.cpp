@@ -40,6 +40,8 @@ ffi::Ref<HttpClient> make_foreign_object(std::type_identity<HttpClient>, uint64_
 
 VELMORA_EXPORT_CALLBACK_TABLE(velmora_sdk, httpclient, VelmoraHttpClientCallbackTable, registered_table)
 VELMORA_EXPORT_OBJECT(velmora_sdk, HttpClient, httpclient)
-VELMORA_EXPORT_ASYNC_METHOD(velmora_sdk, HttpClient, httpclient, execute, "request")
+VELMORA_EXPORT_ASYNC_METHOD(velmora_sdk, HttpClient, httpclient, execute,
+                            "Carries out one HTTP exchange; any answer is a response, whatever its status.",
+                            "request")
 
 }  // namespace velmora::sdk

@@ -30,10 +30,17 @@ PoolDisplayStatus pool_display_status(const Pool& pool) {
   return healthy_pool_display_status();
 }
 
-VELMORA_EXPORT_FUNCTION(velmora_sdk, pool_display_status, &pool_display_status, "pool")
-VELMORA_EXPORT_FUNCTION(velmora_sdk, healthy_pool_display_status, &healthy_pool_display_status)
-VELMORA_EXPORT_FUNCTION(velmora_sdk, removed_pool_display_status, &removed_pool_display_status)
-VELMORA_EXPORT_FUNCTION(velmora_sdk, terminating_pool_display_status, &terminating_pool_display_status)
-VELMORA_EXPORT_FUNCTION(velmora_sdk, unknown_pool_display_status, &unknown_pool_display_status)
+VELMORA_EXPORT_FUNCTION(velmora_sdk, status, pool_display_status, &pool_display_status,
+                        "The status of a pool: ScaledToZero without replicas, Unknown without a status, else "
+                        "Healthy.",
+                        "pool")
+VELMORA_EXPORT_FUNCTION(velmora_sdk, status, healthy_pool_display_status, &healthy_pool_display_status,
+                        "The status of a healthy pool.")
+VELMORA_EXPORT_FUNCTION(velmora_sdk, status, removed_pool_display_status, &removed_pool_display_status,
+                        "The status of a pool that was removed.")
+VELMORA_EXPORT_FUNCTION(velmora_sdk, status, terminating_pool_display_status, &terminating_pool_display_status,
+                        "The status of a pool being torn down.")
+VELMORA_EXPORT_FUNCTION(velmora_sdk, status, unknown_pool_display_status, &unknown_pool_display_status,
+                        "The status of a pool whose state cannot be told.")
 
 }  // namespace velmora::sdk

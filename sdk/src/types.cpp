@@ -31,7 +31,8 @@ ffi::Ref<VelmoraCredentials> new_credentials(std::string client_id, std::string 
 }  // namespace
 
 VELMORA_EXPORT_OBJECT(velmora_sdk, VelmoraCredentials, velmoracredentials)
-VELMORA_EXPORT_CONSTRUCTOR(velmora_sdk, VelmoraCredentials, velmoracredentials, new, &new_credentials, "client_id",
+VELMORA_EXPORT_CONSTRUCTOR(velmora_sdk, VelmoraCredentials, velmoracredentials, new, &new_credentials,
+                           "Stores a client id and secret for the client-credentials grant.", "client_id",
                            "client_secret")
 
 VELMORA_EXPORT_BUILDER(velmora_sdk, TemplateBuilder, templatebuilder, api_version, kind, metadata, spec)

@@ -28,8 +28,8 @@ class Probe final : public ffi::Object {
 VELMORA_OBJECT(velmora_test, probe, Probe, "A test-only object.")
 
 VELMORA_EXPORT_OBJECT(velmora_test, Probe, probe)
-VELMORA_EXPORT_METHOD(velmora_test, Probe, probe, replicas_if, "flag", "other", "pool")
-VELMORA_EXPORT_METHOD(velmora_test, Probe, probe, fail, "message")
+VELMORA_EXPORT_METHOD(velmora_test, Probe, probe, replicas_if, "", "flag", "other", "pool")
+VELMORA_EXPORT_METHOD(velmora_test, Probe, probe, fail, "", "message")
 
 namespace {
 
