@@ -129,6 +129,33 @@ class ForeignCallFailure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The caller's implementation of callback interface Interface, named by an odd
+// handle and called through the table that registered_table() returns. The
+// library's reference is released with exactly one call of the table's free.
+template <CallbackInterfaceType Interface, auto registered_table>
+class ForeignObject : public Interface {
+ public:
+  explicit ForeignObject(uint64_t handle) noexcept : handle_(handle) {}
+  ~ForeignObject() override {
+    if (const auto* table = registered_table()) table->free(handle_);
+  }
+
+ protected:
+  uint64_t handle() const noexcept { return handle_; }
+  // The registered table; a call without one fails the calling operation.
+  static const auto& table() {
+    const auto* table = registered_table();
+    if (table == nullptr) {
+      throw ForeignCallFailure("the foreign callback table of " + std::string(info_of<Interface>.names.name) +
+                               " was never set");
+    }
+    return *table;
+  }
+
+ private:
+  uint64_t handle_;
+};
+
 // The method's value, its declared error E, or (thrown) an unexpected failure.
 template <class T, class E, class DecodeValue>
 std::expected<T, E> interpret_foreign(const ForeignOutcome& outcome, std::string_view method,

@@ -7,21 +7,16 @@ namespace {
 
 std::atomic<const VelmoraAccessTokenProviderCallbackTable*> registered_table{nullptr};
 
-class ForeignAccessTokenProvider final : public AccessTokenProvider {
+class ForeignAccessTokenProvider final
+    : public ffi::ForeignObject<AccessTokenProvider, &access_token_provider_callback_table> {
  public:
-  explicit ForeignAccessTokenProvider(uint64_t handle) noexcept : handle_(handle) {}
-  ~ForeignAccessTokenProvider() override {
-    if (const auto* table = access_token_provider_callback_table()) table->free(handle_);
-  }
+  using ForeignObject::ForeignObject;
 
   async::Task<std::expected<std::string, AccessTokenProviderError>> get_access_token(
       bool force_refresh) const override {
-    const auto* table = access_token_provider_callback_table();
-    if (table == nullptr) {
-      throw ffi::ForeignCallFailure("the foreign callback table of AccessTokenProvider was never set");
-    }
+    const auto& callbacks = table();
     auto outcome = co_await ffi::ForeignCall([&](auto completion, uint64_t data, VelmoraDroppedCallback* dropped) {
-      table->get_access_token(handle_, force_refresh ? 1 : 0, completion, data, dropped);
+      callbacks.get_access_token(handle(), force_refresh ? 1 : 0, completion, data, dropped);
     });
     // The token is a string at top level: its raw bytes, taken as UTF-8.
     co_return ffi::interpret_foreign<std::string, AccessTokenProviderError>(
@@ -29,9 +24,6 @@ class ForeignAccessTokenProvider final : public AccessTokenProvider {
           return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         });
   }
-
- private:
-  uint64_t handle_;
 };
 
 }  // namespace

@@ -7,25 +7,18 @@ namespace {
 
 std::atomic<const VelmoraHttpClientCallbackTable*> registered_table{nullptr};
 
-class ForeignHttpClient final : public HttpClient {
+class ForeignHttpClient final : public ffi::ForeignObject<HttpClient, &http_client_callback_table> {
  public:
-  explicit ForeignHttpClient(uint64_t handle) noexcept : handle_(handle) {}
-  ~ForeignHttpClient() override {
-    if (const auto* table = http_client_callback_table()) table->free(handle_);
-  }
+  using ForeignObject::ForeignObject;
 
   async::Task<std::expected<HttpResponse, HttpError>> execute(HttpRequest request) const override {
-    const auto* table = http_client_callback_table();
-    if (table == nullptr) throw ffi::ForeignCallFailure("the foreign callback table of HttpClient was never set");
+    const auto& callbacks = table();
     auto outcome = co_await ffi::ForeignCall([&](auto completion, uint64_t data, VelmoraDroppedCallback* dropped) {
-      table->execute(handle_, ffi::encode_to_buffer(request), completion, data, dropped);
+      callbacks.execute(handle(), ffi::encode_to_buffer(request), completion, data, dropped);
     });
     co_return ffi::interpret_foreign<HttpResponse, HttpError>(
         outcome, "HttpClient.execute", [](std::span<const uint8_t> bytes) { return ffi::decode_whole<HttpResponse>(bytes); });
   }
-
- private:
-  uint64_t handle_;
 };
 
 }  // namespace
