@@ -1,4 +1,4 @@
-// Module claim: the spec of a claim, its lifecycle, and the status reported on it.
+// Module claim: a claim's spec record, its lifecycle, and the status reported on it.
 #pragma once
 
 #include <cstdint>

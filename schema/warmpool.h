@@ -1,4 +1,4 @@
-// Module warmpool: the spec and status of a warm pool.
+// Module warmpool: a warm pool's spec and status records.
 #pragma once
 
 #include <cstdint>

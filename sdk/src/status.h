@@ -23,7 +23,7 @@ struct PoolDisplayStatus {
 VELMORA_RECORD(velmora_sdk, status, PoolDisplayStatus, "A pool's status as a user interface shows it.",
                VELMORA_FIELD(kind), VELMORA_FIELD(label), VELMORA_FIELD(indicator))
 
-// ScaledToZero when the spec asks for no replicas, else Unknown without a
+// ScaledToZero when the pool's spec asks for no replicas, else Unknown without a
 // status, else Healthy. Nothing else of the pool is consulted.
 PoolDisplayStatus pool_display_status(const Pool& pool);
 PoolDisplayStatus healthy_pool_display_status();
