@@ -1,5 +1,7 @@
 #include "sdk/src/error.h"
 
+#include <algorithm>
+
 #include "platform/text/utf8.h"
 
 namespace velmora::sdk {
@@ -12,7 +14,10 @@ bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 
 }  // namespace
 
 std::string bounded_body(std::span<const uint8_t> body) {
-  std::string text = text::decode_utf8_lossy(body);
+  // Decoding never shortens text, and a character is at most 4 bytes, so the
+  // bound is decided within the first kBoundedBodyBytes + 3 bytes: a large body
+  // is not decoded whole only to be cut.
+  std::string text = text::decode_utf8_lossy(body.first(std::min(body.size(), kBoundedBodyBytes + 3)));
   if (text.size() <= kBoundedBodyBytes) return text;
   // The text is UTF-8 now, so a character starts at the first byte that is
   // not a continuation byte; a character straddling the bound is dropped whole.
